@@ -45,3 +45,47 @@ struct Payload {
 };
 
 }  // namespace qel
+
+namespace qel {
+
+// Reads the 27 items from payload text. No validation: a short payload leaves the
+// later items empty. Lines may end in CR LF or LF. Item 3 is unescaped: a line that
+// is exactly "$WILD_DOLLAR$" or "$DOLLAR$" (any case) becomes "$".
+Payload read_payload(std::string_view text);
+
+// Writes the exact format (CR LF line ends). A parameter line that is exactly "$"
+// is written as "$DOLLAR$". Throws std::invalid_argument for content that the
+// format cannot carry: a line break inside a line, or a block line that is
+// exactly "$" outside the parameter blocks.
+std::string write_payload(const Payload& payload);
+
+// The list of parameter lists: statement key -> its parameter lines. The stub
+// passes one list (item 3); lookups search the lists in order.
+class ParameterLists {
+ public:
+  ParameterLists() = default;
+  explicit ParameterLists(const StringList* params) { add(params); }
+  void add(const StringList* params);
+  void clear();
+  // Parameter n (from 1) of the statement with this key (any case); "" when no
+  // list holds the key or n lies beyond the list.
+  std::string parameter(std::string_view key, int n) const;
+  bool has_key(std::string_view key) const;
+
+ private:
+  struct Indexed {
+    const StringList* lines;
+    std::vector<std::pair<std::string, size_t>> index;  // upper-cased key -> line position, sorted
+  };
+  std::vector<Indexed> lists_;
+};
+
+struct SourceLine {
+  std::string file;  // script file name without folder and extension
+  int line = 0;      // 1-based
+};
+
+// The error-report position of a statement from item 25 ("path*line", 0-based).
+SourceLine source_line(const Payload& payload, size_t statement_index);
+
+}  // namespace qel
