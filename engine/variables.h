@@ -61,7 +61,9 @@ class TVariableManager {
   TVariableManager& operator=(const TVariableManager&) = delete;
 
   // --- store operations (each one atomic) ---
-  void Define(std::string_view name, std::string_view value);  // create or overwrite; "" is never stored
+  // Create or overwrite; an empty name is never stored. A variable keeps the
+  // spelling of the name it was created with (ExportPairs shows that spelling).
+  void Define(std::string_view name, std::string_view value);
   void Set(std::string_view name, std::string_view value);     // same effect as Define
   bool Exists(std::string_view name) const;
   std::string Get(std::string_view name) const;  // "" when not stored
@@ -81,7 +83,8 @@ class TVariableManager {
   std::string Expand(std::string_view text) const;
   // As Expand, but every inserted value is wrapped in double quotes.
   std::string ExpandQuoted(std::string_view text) const;
-  // Allocation-free variants for hot paths: the result replaces out's content.
+  // Allocation-free variants for hot paths: the result replaces out's content
+  // (text must not point into out).
   void ExpandTo(std::string_view text, std::string& out) const;
   void ExpandQuotedTo(std::string_view text, std::string& out) const;
   // Expand, then NormalizeBackslashes: the normalized expansion for paths.
@@ -126,6 +129,7 @@ class TVariableManager {
 
   void SetLocked(std::string_view name, std::string_view value);
   void ExpandLocked(std::string_view text, bool quoted, std::string& out) const;
+  void RescanLocked(std::string_view rest, const std::string& first_value, bool quoted, std::string& out) const;
   bool IsProtectedLocked(std::string_view name, std::string_view context) const;
   void DeclareOrAssignLocked(std::string_view name, std::string_view value, std::string_view context);
   bool AssignLocked(std::string_view name, std::string_view value, std::string_view context);
@@ -135,6 +139,7 @@ class TVariableManager {
   bool silent_ = false;
   std::vector<std::string> command_line_;
   mutable std::string pending_;  // expansion scratch, guarded by mutex_
+  mutable std::string name_scratch_;
 };
 
 // The process-wide store.

@@ -1,0 +1,18 @@
+#include "engine/run_script.h"
+
+#include <atomic>
+
+namespace qel {
+namespace {
+std::atomic<RunScriptHandler> g_handler{nullptr};
+}
+
+void set_run_script_handler(RunScriptHandler handler) { g_handler.store(handler); }
+
+RunScriptHandler run_script_handler() { return g_handler.load(); }
+
+void run_script(const RunScriptArgs& args) {
+  if (RunScriptHandler handler = g_handler.load()) handler(args);
+}
+
+}  // namespace qel
