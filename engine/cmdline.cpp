@@ -67,12 +67,7 @@ StringList split_parameters(std::string_view tail) {
     for (; i < tail.size(); ++i) {
       const char c = tail[i];
       if (c == '"') {
-        if (quoted && i + 1 < tail.size() && tail[i + 1] == '"') {
-          parameter.push_back('"');
-          ++i;
-        } else {
-          quoted = !quoted;
-        }
+        quoted = !quoted;
       } else if (!quoted && (c == ' ' || c == '\t')) {
         break;
       } else {

@@ -1,10 +1,10 @@
 // The stub's command line as pure functions.
 //
-// Parameters are split as the Windows runtime splits argv: blanks (space, tab)
-// separate parameters; a double quote starts or ends a quoted run in which blanks
-// are kept; the quotes themselves are removed; "" inside a quoted run gives one
-// literal quote. Backslashes are ordinary characters (paths end in "\" often, and
-// "C:\x\" must stay as written). The program part is not a parameter.
+// Parameters are split the classic way of Windows GUI programs: blanks (space, tab)
+// separate parameters; every double quote toggles a quoted run in which blanks are
+// kept, and the quotes themselves are removed (so "a""b" is ab, and a"b c"d is one
+// parameter ab cd). Backslashes are ordinary characters: "C:\x\" stays as written.
+// The program part is not a parameter.
 #pragma once
 
 #include <string>
