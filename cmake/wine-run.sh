@@ -17,11 +17,13 @@ export WINEARCH=win64
     # headless: hidden windows, timers and message loops work without a display
     if [ -z "$DISPLAY" ]; then
       /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&- || true
-      # The desktop that wineboot started still has no driver and never creates a
-      # window: restart the server so that the next program gets a null-driver desktop.
+      # The desktop that wineboot started has no usable driver and never creates a
+      # window: restart the server, then start the background processes again with
+      # their output detached (the desktop now with the null driver).
       /usr/lib/wine/wineserver64 -k </dev/null >/dev/null 2>&1 9>&- || true
       /usr/lib/wine/wineserver64 -w </dev/null >/dev/null 2>&1 9>&- || true
       /usr/lib/wine/wineserver64 -p </dev/null >/dev/null 2>&1 9>&- || true
+      /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 9>&- || true
     fi
     for d in Desktop Documents; do
       p="$WINEPREFIX/drive_c/users/$(id -un)/$d"

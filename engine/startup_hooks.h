@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/payload.h"
 
@@ -22,6 +24,17 @@ struct StartupHooks {
   std::function<bool(TVariableManager&, const Payload&, bool silent, std::string& language)> choose_language;
   std::function<void()> define_predefined_component;
   std::function<void()> activate_deferred_statements;
+  // Loads the translation files of a language from the support folder; false
+  // when a file failed to load.
+  std::function<bool(const std::string& language)> load_translations;
+  // The translated text of a statement's parameter (slot from 1); false when
+  // there is none.
+  std::function<bool(std::string_view key, int slot, std::string& text)> translate;
+  // The engine cache root (trailing backslash) for all users or the current user.
+  std::function<std::string(TVariableManager&, bool all_users)> cache_root;
+  // Clean-up of other parts at the end of the script (open text file, dialogs,
+  // tray icon), run by ExitScript in this order.
+  std::vector<std::function<void()>> exit_script_actions;
 };
 
 // The process-wide hooks; members left empty run the defaults.

@@ -80,7 +80,7 @@ void write_registry_hints(const std::string& program) {
 #pragma GCC diagnostic pop
   HKEY key = nullptr;
   if (version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 1)) {
-    const std::string sub = "Applications\\" + win::file_name_of(program);
+    const std::string sub = "Applications\\" + stub::file_name_of(program);
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
         ERROR_SUCCESS) {
       RegSetValueExA(key, "IsHostApp", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
@@ -107,7 +107,7 @@ void load_language_file(const ProcessState& state) {
   if (image_end > 0 && size > image_end) {
     const std::string lang_file = state.temp_folder + "lang.loc";
     try {
-      win::write_file(lang_file, win::read_file(library), image_end);
+      stub::write_file(lang_file, stub::read_file(library), image_end);
       load_language_strings(lang_file, user_language_name());
     } catch (const std::exception&) {
       // Without the file the strings stay empty.
@@ -141,18 +141,18 @@ Outcome prepare_and_run(ProcessState& state) {
 
   trace("    <StubData>");
   const std::string payload_file = state.temp_folder + "qel.tmp";
-  win::write_file(payload_file, win::read_file(state.program_path), stub_size);
+  stub::write_file(payload_file, stub::read_file(state.program_path), stub_size);
   trace("    </StubData>");
 
   trace("    <GlobalLists>");
-  state.payload = read_payload(win::read_file(payload_file));
+  state.payload = read_payload(stub::read_file(payload_file));
   state.parameter_lists.clear();
   state.parameter_lists.add(&state.payload.params);
   DeleteFileA(payload_file.c_str());
   trace("    </GlobalLists>");
 
   trace("    <ExtractArchive>");
-  if (!win::file_exists(state.resource_archive)) {
+  if (!stub::file_exists(state.resource_archive)) {
     show_error(state, lang_string(2));
     state.exit_code = kExitNoResources;
     return Outcome::kEndNow;
@@ -206,13 +206,13 @@ int run_stub() {
   write_registry_hints(state.program_path);
 
   state.support_folder.clear();
-  state.stub_folder = win::folder_of(state.program_path);
-  state.stub_base_name = win::base_name_of(state.program_path);
+  state.stub_folder = stub::folder_of(state.program_path);
+  state.stub_base_name = stub::base_name_of(state.program_path);
   char temp[MAX_PATH + 1] = {};
   GetTempPathA(sizeof temp, temp);
   state.temp_folder = temp;
   if (!state.temp_folder.empty() && state.temp_folder.back() != '\\') state.temp_folder += '\\';
-  if (!win::folder_exists(state.temp_folder)) CreateDirectoryA(state.temp_folder.c_str(), nullptr);
+  if (!stub::folder_exists(state.temp_folder)) CreateDirectoryA(state.temp_folder.c_str(), nullptr);
 
   load_language_file(state);
   state.resource_archive = state.stub_folder + state.stub_base_name + ".res";
@@ -229,7 +229,7 @@ int run_stub() {
 
   trace("<Oakhollow>");
   trace("    <SupportDir>");
-  state.support_folder = win::create_support_folder(state.temp_folder);
+  state.support_folder = stub::create_support_folder(state.temp_folder);
   trace("    </SupportDir>");
   trace("  <SetupSplash>");
   // The splash and initialization windows are not created yet: nothing is shown here.
@@ -245,7 +245,7 @@ int run_stub() {
   }
 
   trace("  <CachedSupportDir>");
-  win::remove_support_folder(state.support_folder);
+  stub::remove_support_folder(state.support_folder);
   trace("  </CachedSupportDir>");
   trace("</Oakhollow>");
   return state.exit_code;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace qel::win {
+namespace qel::stub {
 
 bool file_exists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
@@ -111,4 +111,4 @@ std::string base_name_of(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-}  // namespace qel::win
+}  // namespace qel::stub

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace qel::win {
+namespace qel::stub {
 
 bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
@@ -27,4 +27,4 @@ std::string folder_of(const std::string& path);       // with the trailing backs
 std::string base_name_of(const std::string& path);    // file name without extension
 std::string file_name_of(const std::string& path);
 
-}  // namespace qel::win
+}  // namespace qel::stub

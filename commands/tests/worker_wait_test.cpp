@@ -160,7 +160,9 @@ TEST(HandleCancellation, ReportsRollsBackOrContinues) {
     EXPECT_EQ(HandleCancellation(vars, kCancelFindFiles, hooks), c.expected);
     EXPECT_EQ(shown, c.expect_box ? "Setup cancelled" : "");
     EXPECT_EQ(rolled_back, c.expect_rollback);
-    if (c.expected == AfterCancel::kContinue) EXPECT_EQ(vars.Get("ABORTEDONERROR"), "TRUE");
+    if (c.expected == AfterCancel::kContinue) {
+      EXPECT_EQ(vars.Get("ABORTEDONERROR"), "TRUE");
+    }
   }
 }
 

@@ -217,7 +217,7 @@ TEST(StubCommandLine, UpdateSuppressesWindowsWithoutBeingSilent) {
   EXPECT_EQ(one(p, "suppressed"), "1");
 }
 
-TEST(StubCommandLine, ProductStubRunsTheSameWay) {
+TEST(StubCommandLine, ShippedStubWithUpdateCompletesAndCleansUp) {
   // The shipped program (RunScript of the engine when linked) completes a run
   // without a display and without being silent when /update is given.
   const SetupDir s = make_setup("shipped_update", QEL_STUB_EXE, write_payload(sample_payload()), QEL_GOOD_RES);

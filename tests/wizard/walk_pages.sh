@@ -41,7 +41,7 @@ for page in welcome licence folder; do
   cp "$fixtures/$page.dfm" "$fixtures/$page.dfm.qelf" "$support/"
 done
 
-"$wine_run" "$host" "Z:$support" welcome licence folder >"$out/host.out" 2>"$out/host.err" &
+"$wine_run" explorer /desktop=Default,1024x768 "$host" "Z:$support" welcome licence folder >"$out/host.out" 2>"$out/host.err" &
 host_pid=$!
 
 title="Product Setup"

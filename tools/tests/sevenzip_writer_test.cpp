@@ -119,7 +119,9 @@ TEST_P(SevenZipWriterTest, OwnReaderGivesBackNamesMetadataAndBytes) {
     EXPECT_EQ(*e.mtime, item.mtime) << name;
     ASSERT_TRUE(e.attributes.has_value());
     EXPECT_EQ(*e.attributes, item.is_dir ? kAttributeDirectory : kAttributeArchive) << name;
-    if (!item.data.empty()) EXPECT_TRUE(e.crc.has_value()) << name;
+    if (!item.data.empty()) {
+      EXPECT_TRUE(e.crc.has_value()) << name;
+    }
   }
   archive::ExtractOptions options;
   archive::extract_archive(archive, scratch.path() / "own", options);
@@ -127,7 +129,9 @@ TEST_P(SevenZipWriterTest, OwnReaderGivesBackNamesMetadataAndBytes) {
 }
 
 TEST_P(SevenZipWriterTest, SevenZipTestsAndExtractsIt) {
-  if (!have_7zz()) GTEST_SKIP() << "7zz not installed";
+  if (!have_7zz()) {
+    GTEST_SKIP() << "7zz not installed";
+  }
   ScratchFolder scratch;
   const auto& items = GetParam().items;
   const fs::path archive = scratch.write("a.7z", write_archive(items));
@@ -158,7 +162,9 @@ TEST(SevenZipWriter, EmptyArchiveIsValid) {
   ScratchFolder scratch;
   const fs::path archive = scratch.write("empty.7z", write_archive({}));
   EXPECT_TRUE(archive::SevenZipArchive::open(archive)->entries().empty());
-  if (have_7zz()) EXPECT_EQ(std::system(("7zz t -bd '" + archive.string() + "' >/dev/null").c_str()), 0);
+  if (have_7zz()) {
+    EXPECT_EQ(std::system(("7zz t -bd '" + archive.string() + "' >/dev/null").c_str()), 0);
+  }
 }
 
 TEST(SevenZipWriter, SameItemsInAnyOrderGiveTheSameBytes) {
