@@ -23,7 +23,7 @@ using testing::TestScript;
 
 constexpr const char* kRevision = "{6A3F0C1E-2B4D-4E5F-8A9B-0C1D2E3F4A5B}";
 
-struct Setup {
+struct SetupDir {
   std::string root;  // with backslash
   std::string app;
   std::string temp;
@@ -42,8 +42,8 @@ Payload payload_of(const std::vector<Stmt>& statements, StringList compiler_vari
   return p;
 }
 
-Setup make_setup(const std::string& name, const Payload& payload, const char* stub = QEL_STUB_EXE) {
-  Setup s;
+SetupDir make_setup(const std::string& name, const Payload& payload, const char* stub = QEL_STUB_EXE) {
+  SetupDir s;
   s.root = e2e::fresh_folder(std::string(QEL_E2E_ROOT) + "/" + name);
   s.app = e2e::fresh_folder(s.root + "app");
   s.temp = e2e::fresh_folder(s.root + "temp");
@@ -52,12 +52,12 @@ Setup make_setup(const std::string& name, const Payload& payload, const char* st
   return s;
 }
 
-uint32_t run(const Setup& s, const std::string& arguments = "") {
+uint32_t run(const SetupDir& s, const std::string& arguments = "") {
   return e2e::run_program("\"" + s.exe + "\" /s /l=" + s.trace + (arguments.empty() ? "" : " " + arguments), s.temp)
       .exit_code;
 }
 
-std::vector<std::string> trace_lines(const Setup& s) { return e2e::read_utf16_lines(s.trace); }
+std::vector<std::string> trace_lines(const SetupDir& s) { return e2e::read_utf16_lines(s.trace); }
 
 bool has_line(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -75,7 +75,7 @@ std::map<std::string, std::string> read_probe(const std::string& path) {
 }
 
 TEST(EngineE2E, CompileErrorEndsWith314AfterCompileScriptTag) {
-  Setup s = make_setup("compile_error", payload_of({If("TITLE", "0", "x"), Set("A", "1")}));
+  SetupDir s = make_setup("compile_error", payload_of({If("TITLE", "0", "x"), Set("A", "1")}));
   EXPECT_EQ(run(s), 314u);
   const std::vector<std::string> lines = trace_lines(s);
   ASSERT_FALSE(lines.empty());
@@ -91,7 +91,7 @@ TEST(EngineE2E, TerminateWithExitCode) {
   };
   const Case cases[] = {{"code7", "7", 7u}, {"codex", "x", 0u}, {"code1603", "1603", 1603u}};
   for (const Case& c : cases) {
-    Setup s = make_setup(c.name, payload_of({{"Terminate with Exit Code", {c.parameter}}, {"Terminate with Exit Code",
+    SetupDir s = make_setup(c.name, payload_of({{"Terminate with Exit Code", {c.parameter}}, {"Terminate with Exit Code",
                                                                                             {"99"}}}));
     EXPECT_EQ(run(s), c.code) << c.parameter;
     const std::vector<std::string> lines = trace_lines(s);
@@ -102,7 +102,7 @@ TEST(EngineE2E, TerminateWithExitCode) {
 }
 
 TEST(EngineE2E, StartupTagsInOrder) {
-  Setup s = make_setup("tags", payload_of({Set("A", "1")}));
+  SetupDir s = make_setup("tags", payload_of({Set("A", "1")}));
   ASSERT_EQ(run(s), 0u);
   const std::vector<std::string> lines = trace_lines(s);
   const std::vector<std::string> expected = {"  <RunScript>",     "    <Variables>",     "    </Variables>",
@@ -116,7 +116,7 @@ TEST(EngineE2E, StartupTagsInOrder) {
 
 TEST(EngineE2E, CommandLinePropertiesAndBuiltinsBeforeTheFirstStatement) {
   const std::string probe_name = "probe.txt";
-  Setup s = make_setup("properties", payload_of({{"Probe Variables", {"$EXEDIR$..\\" + probe_name}},
+  SetupDir s = make_setup("properties", payload_of({{"Probe Variables", {"$EXEDIR$..\\" + probe_name}},
                                                  Set("TARGETDIR", "C:\\from-script")}),
                        QEL_PROBE_EXE);
   ASSERT_EQ(run(s, "TARGETDIR=C:\\from-cmd myprop=hello"), 0u);
@@ -150,7 +150,7 @@ TEST(EngineE2E, CommandLinePropertiesAndBuiltinsBeforeTheFirstStatement) {
 }
 
 TEST(EngineE2E, SingleInstanceMarker) {
-  Setup s = make_setup("single", payload_of({{"Terminate with Exit Code", {"9"}}}, {"SINGLEINSTANCE", "TRUE"}));
+  SetupDir s = make_setup("single", payload_of({{"Terminate with Exit Code", {"9"}}}, {"SINGLEINSTANCE", "TRUE"}));
   const std::string marker = s.temp + kRevision + ".qel";
   // A first run that is still going: its marker exists, the second run does nothing.
   HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -169,7 +169,7 @@ TEST(EngineE2E, SingleInstanceMarker) {
 
 TEST(EngineE2E, ExceptionEndsTheScriptWithoutEndTags) {
   // A version comparison on a malformed version raises.
-  Setup s = make_setup("exception", payload_of({Set("V", "a.b"), If("V", "6", "1.0"), Bare("End"),
+  SetupDir s = make_setup("exception", payload_of({Set("V", "a.b"), If("V", "6", "1.0"), Bare("End"),
                                                 {"Terminate with Exit Code", {"5"}}}));
   EXPECT_EQ(run(s), 0u);
   const std::vector<std::string> lines = trace_lines(s);

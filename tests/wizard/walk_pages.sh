@@ -34,6 +34,9 @@ export DISPLAY=":$(head -n1 "$out/display")"
 # Wine-drawn window frames inside a virtual desktop.
 "$wine_run" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 "$wine_run" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+# The desktop mode is read when the prefix starts: restart its server.
+WINEPREFIX="$QEL_WINE_ROOT/prefix" HOME="$QEL_WINE_ROOT/home" TMPDIR="$QEL_WINE_ROOT/tmp" /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+WINEPREFIX="$QEL_WINE_ROOT/prefix" HOME="$QEL_WINE_ROOT/home" TMPDIR="$QEL_WINE_ROOT/tmp" /usr/lib/wine/wineserver64 -w 2>/dev/null || true
 
 support="$out/support"
 mkdir -p "$support"
@@ -41,7 +44,7 @@ for page in welcome licence folder; do
   cp "$fixtures/$page.dfm" "$fixtures/$page.dfm.qelf" "$support/"
 done
 
-"$wine_run" explorer /desktop=Default,1024x768 "$host" "Z:$support" welcome licence folder >"$out/host.out" 2>"$out/host.err" &
+"$wine_run" "$host" "Z:$support" welcome licence folder >"$out/host.out" 2>"$out/host.err" &
 host_pid=$!
 
 title="Product Setup"

@@ -8,6 +8,13 @@
 
 namespace {
 
+// Messages may hold a CR line break (the engine's message boxes show it); on a
+// console a lone CR would overwrite the line.
+std::string console_text(std::string text) {
+  for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.replace(at, 1, "\n    ");
+  return text;
+}
+
 void usage() {
   std::fprintf(stderr,
                "usage: qelbuild SCRIPT.qel -o OUTDIR [--target win32|win64] [--dist DIR]\n"
@@ -69,13 +76,13 @@ int main(int argc, char** argv) {
     for (const auto& w : report.warnings) {
       std::string text = w.text();
       text.replace(text.find(": error: "), 9, ": warning: ");
-      std::fprintf(stderr, "%s\n", text.c_str());
+      std::fprintf(stderr, "%s\n", console_text(text).c_str());
     }
     std::printf("%s: %zu statements, %zu data files, %zu resources\n", report.setup_program.string().c_str(),
                 report.statements, report.data_files, report.resource_files);
     return 0;
   } catch (const qel::build::BuildFailed& e) {
-    for (const auto& d : e.diagnostics()) std::fprintf(stderr, "%s\n", d.text().c_str());
+    for (const auto& d : e.diagnostics()) std::fprintf(stderr, "%s\n", console_text(d.text()).c_str());
     return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qelbuild: %s\n", e.what());

@@ -24,7 +24,9 @@ std::vector<Diagnostic> errors_of(const std::string& script_body, const std::str
   try {
     build_script(scratch, minimal_header() + "[Script]\n" + script_body);
   } catch (const BuildFailed& e) {
-    return e.diagnostics();
+    std::vector<Diagnostic> out = e.diagnostics();
+    for (Diagnostic& d : out) d.file = std::filesystem::path(d.file).filename().string();
+    return out;
   }
   return {};
 }

@@ -93,3 +93,31 @@ TEST(Layout, HiddenAlignedControlsTakeNoSpace) {
 
 }  // namespace
 }  // namespace qel::wizard
+
+#include "wizard/control_classes.h"
+
+namespace qel::wizard {
+namespace {
+
+TEST(ControlClasses, RegisteredSetAndLookup) {
+  size_t count = 0;
+  const ClassInfo* classes = registered_classes(count);
+  ASSERT_EQ(count, 44u);
+  EXPECT_STREQ(classes[0].name, "TLabel");
+  EXPECT_STREQ(classes[43].name, "TAeroPngButton");
+  struct Case {
+    const char* name;
+    Kind kind;
+  };
+  const Case cases[] = {{"tbutton", Kind::Button}, {"TRzBmpButton", Kind::Button}, {"TGlowLabel", Kind::Label},
+                        {"TAeroPngImage", Kind::Image}, {"TVistaGlass", Kind::NonVisual}, {"TGauge", Kind::Gauge}};
+  for (const Case& c : cases) {
+    ASSERT_NE(find_class(c.name), nullptr) << c.name;
+    EXPECT_EQ(find_class(c.name)->kind, c.kind) << c.name;
+  }
+  EXPECT_EQ(find_class("TStringGrid"), nullptr);
+  EXPECT_EQ(find_class("TForm"), nullptr);  // the form is the root, never a component
+}
+
+}  // namespace
+}  // namespace qel::wizard
