@@ -23,7 +23,7 @@ build() { # name, extra cmake args...
 }
 
 build native -DCMAKE_BUILD_TYPE=${QEL_NATIVE_BUILD_TYPE:-RelWithDebInfo} -DQEL_SANITIZE=${QEL_SANITIZE:-ON}
-build win64 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-x86_64-w64-mingw32.cmake"
+build win64 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-x86_64-w64-mingw32.cmake" -DQEL_HOST_QELBUILD="$top/dist/bin/qelbuild"
 if [ "$win32" = 1 ]; then
   build win32 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686-w64-mingw32.cmake" -DQEL_BUILD_TESTS=OFF
 fi

@@ -138,6 +138,10 @@ Outcome prepare_and_run(ProcessState& state) {
     return Outcome::kEndNow;
   }
   trace("    </StubSize>");
+  // Never extract into, or hand the script, an empty support folder (the current
+  // folder): a folder that cannot be created ends the run like any other failure.
+  if (state.support_folder.empty())
+    throw std::runtime_error("The support folder could not be created in " + state.temp_folder);
 
   trace("    <StubData>");
   const std::string payload_file = state.temp_folder + "qel.tmp";

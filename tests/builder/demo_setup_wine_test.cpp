@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,13 +14,13 @@
 namespace {
 namespace fs = std::filesystem;
 
-struct Run {
+struct ProcessRun {
   DWORD exit_code = 0;
   bool finished = false;
 };
 
 // Runs the command line with TMP and TEMP pointing at temp_folder.
-Run run(const std::string& command_line, const std::string& temp_folder) {
+ProcessRun run_setup(const std::string& command_line, const std::string& temp_folder) {
   std::string environment;
   for (const char* p = GetEnvironmentStringsA(); *p; p += std::strlen(p) + 1) {
     const std::string entry = p;
@@ -30,7 +31,7 @@ Run run(const std::string& command_line, const std::string& temp_folder) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string line = command_line;
-  Run r;
+  ProcessRun r;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, environment.data(), nullptr, &si, &pi))
     return r;
   r.finished = WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0;
@@ -79,7 +80,7 @@ class DemoSetupTest : public ::testing::Test {
 
 TEST_F(DemoSetupTest, SilentRunEndsWithCodeZeroAndACompleteTrace) {
   const std::string trace = (root / "trace.log").string();
-  const Run r = run("\"" QEL_DEMO_SETUP "\" /s /l=" + trace, (root / "temp").string());
+  const ProcessRun r = run_setup("\"" QEL_DEMO_SETUP "\" /s /l=" + trace, (root / "temp").string());
   ASSERT_TRUE(r.finished) << "the setup did not end within two minutes";
   EXPECT_EQ(r.exit_code, 0u);
 
