@@ -115,6 +115,8 @@ void Executor::prepare() {
 
 void Executor::reset_state() {
   position_ = 0;
+  caption_known_ = false;
+  last_trace_path_ = trace_path();
   skip_to_else_ = skip_to_end_ = evaluate_else_if_ = false;
   wizard_active_ = false;
   wizard_direction_ = wizard_position_ = wizard_count_ = 0;
@@ -175,14 +177,22 @@ void Executor::finish_normal_end() {
 
 void Executor::refresh_before_statement() {
   vars_.TryGet("LOGGED", scratch_);
-  if (scratch_ != trace_path()) set_trace_path(scratch_);
+  if (scratch_ != last_trace_path_) {
+    last_trace_path_ = scratch_;
+    set_trace_path(scratch_);
+  }
   vars_.TryGet("SILENT", scratch_);
   silent_ = IsTrue(scratch_);
   vars_.SetSilent(silent_);
-  std::string title;
-  vars_.TryGet("TITLE", title);
   vars_.TryGet("OXLELOGO", scratch_);
-  set_caption_state(title, EqualsNoCase(scratch_, "TRUE"));
+  const bool logo_only = EqualsNoCase(scratch_, "TRUE");
+  vars_.TryGet("TITLE", scratch_);
+  if (scratch_ != caption_title_ || logo_only != caption_logo_only_ || !caption_known_) {
+    caption_title_ = scratch_;
+    caption_logo_only_ = logo_only;
+    caption_known_ = true;
+    set_caption_state(caption_title_, caption_logo_only_);
+  }
   host_.before_statement(*this);
 }
 

@@ -184,6 +184,12 @@ class Executor {
   int download_timeout_ = 10;
   size_t statements_run_ = 0;
   std::string scratch_;
+  // What was last handed to the trace writer and the caption, so that unchanged
+  // values are not copied again before every statement.
+  std::string last_trace_path_;
+  std::string caption_title_;
+  bool caption_logo_only_ = false;
+  bool caption_known_ = false;
 };
 
 // The text of the exception report: the heading (language string 20), two CRs,

@@ -177,12 +177,22 @@ void ParameterLists::add(const StringList* params) {
 void ParameterLists::clear() { lists_.clear(); }
 
 namespace {
+// Compares an upper-cased index key with a key in any case, without copying it.
+int compare_upper(std::string_view upper_key, std::string_view key) {
+  size_t n = std::min(upper_key.size(), key.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char a = static_cast<unsigned char>(upper_key[i]);
+    unsigned char b = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(key[i])));
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return upper_key.size() < key.size() ? -1 : upper_key.size() > key.size() ? 1 : 0;
+}
+
 template <class Index>
 const std::pair<std::string, size_t>* find_key(const Index& index, std::string_view key) {
-  std::string k = upper(key);
-  auto it = std::lower_bound(index.begin(), index.end(), k,
-                             [](const auto& e, const std::string& v) { return e.first < v; });
-  return it != index.end() && it->first == k ? &*it : nullptr;
+  auto it = std::lower_bound(index.begin(), index.end(), key,
+                             [](const auto& e, std::string_view v) { return compare_upper(e.first, v) < 0; });
+  return it != index.end() && compare_upper(it->first, key) == 0 ? &*it : nullptr;
 }
 }  // namespace
 

@@ -69,11 +69,14 @@ std::vector<Stmt> mixed_script(size_t n) {
   s.reserve(n + 16);
   size_t label = 0;
   while (s.size() + 12 <= n) {
-    const std::string name = "L" + std::to_string(label++);
+    std::string name = "L", variable = "V", result = "R";
+    name += std::to_string(label++);
+    variable += std::to_string(label % 97);
+    result += std::to_string(label % 89);
     s.push_back({"Label", {name}});
-    s.push_back({"Set Variable", {"V" + std::to_string(label % 97), "x"}});
+    s.push_back({"Set Variable", {variable, "x"}});
     s.push_back({"If", {"TITLE", "0", "a", "FALSE"}});
-    s.push_back({"Read Registry", {"R" + std::to_string(label % 89), "HKLM"}});
+    s.push_back({"Read Registry", {result, "HKLM"}});
     s.push_back({"Else If", {"TITLE", "0", "b", "FALSE"}});
     s.push_back({"Comment", {"c"}});
     s.push_back({"End"});
@@ -88,7 +91,7 @@ std::vector<Stmt> mixed_script(size_t n) {
 }
 
 void compile_times() {
-  for (size_t n : {10'000u, 100'000u}) {
+  for (size_t n : {10'000u, 100'000u, 10'000u, 100'000u, 200'000u}) {
     TestScript script(mixed_script(n));
     TVariableManager vars;
     auto start = std::chrono::steady_clock::now();
