@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/tests/printable_name.h"
+
 #include <cctype>
 #include <ostream>
 #include <string_view>
@@ -19,12 +21,7 @@ struct ConditionCase {
   bool holds;
 };
 
-// Readable, stable names for the parameterized cases in test listings.
-inline std::string Printable(std::string_view text) {
-  std::string out;
-  for (unsigned char c : text) out.push_back(std::isalnum(c) ? static_cast<char>(c) : '_');
-  return out;
-}
+using qel::testing_support::Printable;
 
 void PrintTo(const ConditionCase& c, std::ostream* os) {
   *os << Printable(c.x) << "_op" << c.op << "_" << Printable(c.y) << "_" << Printable(c.negate);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/tests/printable_name.h"
+
 #include <cctype>
 #include <ostream>
 #include <string_view>
@@ -18,12 +20,7 @@ struct ExpressionCase {
   const char* expected;
 };
 
-// Readable, stable names for the parameterized cases in test listings.
-inline std::string Printable(std::string_view text) {
-  std::string out;
-  for (unsigned char c : text) out.push_back(std::isalnum(c) ? static_cast<char>(c) : '_');
-  return out;
-}
+using qel::testing_support::Printable;
 
 void PrintTo(const ExpressionCase& c, std::ostream* os) { *os << Printable(c.text); }
 
