@@ -23,13 +23,19 @@ class Statement {
  public:
   Statement(Executor& executor, size_t index, std::string_view name, std::string_view key,
             const ParameterLists& parameters, TVariableManager& vars)
-      : executor_(executor), index_(index), name_(name), key_(key), parameters_(parameters), vars_(vars) {}
+      : executor_(executor), index_(index), name_(name), key_(key), parameters_(parameters), vars_(vars),
+        block_(parameters.find(key)) {}
+  // With the block already resolved (the executor's hot path).
+  Statement(Executor& executor, size_t index, std::string_view name, std::string_view key,
+            const ParameterLists& parameters, TVariableManager& vars, ParameterLists::Block block)
+      : executor_(executor), index_(index), name_(name), key_(key), parameters_(parameters), vars_(vars),
+        block_(block) {}
 
   size_t index() const { return index_; }     // 0-based statement index
   std::string_view name() const { return name_; }
   std::string_view key() const { return key_; }
   // Parameter n (from 1) as stored in the payload; "" beyond the block.
-  std::string parameter(int n) const { return parameters_.parameter(key_, n); }
+  std::string parameter(int n) const { return ParameterLists::parameter(block_, n); }
   const ParameterLists& parameter_lists() const { return parameters_; }
   TVariableManager& vars() const { return vars_; }
   Executor& executor() const { return executor_; }
@@ -44,6 +50,7 @@ class Statement {
   std::string_view key_;
   const ParameterLists& parameters_;
   TVariableManager& vars_;
+  ParameterLists::Block block_;
 };
 
 // A handler may throw: the executor then ends the script with the exception report.

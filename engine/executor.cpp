@@ -96,6 +96,8 @@ void Executor::prepare() {
   };
   const size_t n = script_.size();
   kinds_.assign(n, Kind::Other);
+  parameter_blocks_.resize(n);
+  for (size_t i = 0; i < n; ++i) parameter_blocks_[i] = parameters_.find(script_.key(i));
   inactive_.assign(n, 0);
   plugin_.assign(n, 0);
   for (size_t i = 0; i < n; ++i) {
@@ -116,6 +118,7 @@ void Executor::prepare() {
 void Executor::reset_state() {
   position_ = 0;
   caption_known_ = false;
+  quiet_revision_ = kNoRevision;
   last_trace_path_ = trace_path();
   skip_to_else_ = skip_to_end_ = evaluate_else_if_ = false;
   wizard_active_ = false;
@@ -143,12 +146,18 @@ RunEnd Executor::run() {
         host_.pump_messages();
         pump_mark_ = now;
       }
-      refresh_before_statement();
+      // Refreshes copy variables into the engine; when nothing was written since
+      // the last ones (by this thread or a worker) the copies are still current.
+      store_quiet_ = vars_.Revision() == quiet_revision_;
+      if (!store_quiet_) refresh_before_statement();
+      host_.before_statement(*this);
       choose_next_statement();
       if (position_ == 0 || position_ > n) break;
       current = position_ - 1;
       if (script_.commented(current)) continue;
-      vars_.Assign("ABORT", BooleanText(IsTrue(vars_.Get("OXLE_IsCancelled"))), kCancelStateContext);
+      if (vars_.Revision() != quiet_revision_)
+        vars_.Assign("ABORT", BooleanText(IsTrue(vars_.Get("OXLE_IsCancelled"))), kCancelStateContext);
+      quiet_revision_ = vars_.Revision();
       if (callback_ && !callback_(current)) {
         host_.exit_script(*this);
         return RunEnd::Callback;
@@ -193,7 +202,6 @@ void Executor::refresh_before_statement() {
     caption_known_ = true;
     set_caption_state(caption_title_, caption_logo_only_);
   }
-  host_.before_statement(*this);
 }
 
 void Executor::advance_to_active() {
@@ -308,7 +316,7 @@ void Executor::navigate_wizard() {
 void Executor::execute(size_t index) {
   ++statements_run_;
   const bool else_if_reached_by_skip = std::exchange(evaluate_else_if_, false);
-  Statement statement(*this, index, script_.name(index), script_.key(index), parameters_, vars_);
+  Statement statement(*this, index, script_.name(index), script_.key(index), parameters_, vars_, parameter_blocks_[index]);
   if (plugin_[index]) {
     if (const PluginRunner& runner = plugin_runner()) runner(statement);
     return;

@@ -95,6 +95,9 @@ class Executor {
   void set_dialog_outcome(std::string_view result);
   // The silent flag as last refreshed from SILENT (before every statement).
   bool silent() const { return silent_; }
+  // True while the host's before_statement runs when no variable has changed
+  // since the previous statement's refreshes: values copied then are current.
+  bool store_quiet() const { return store_quiet_; }
   std::vector<std::string>& action_states() { return action_states_; }
   const std::vector<std::string>& action_states() const { return action_states_; }
 
@@ -174,6 +177,7 @@ class Executor {
   bool left_wizard_ = false;
   std::vector<std::string> loop_stack_;
   const ParameterLists& parameters_;
+  std::vector<ParameterLists::Block> parameter_blocks_;  // each statement's parameter block
   uint64_t pump_mark_ = 0;
   bool stop_ = false;
   bool silent_ = false;
@@ -190,6 +194,10 @@ class Executor {
   std::string caption_title_;
   bool caption_logo_only_ = false;
   bool caption_known_ = false;
+  // The store's revision after the last refreshes; kNoRevision forces them.
+  static constexpr uint64_t kNoRevision = ~uint64_t{0};
+  uint64_t quiet_revision_ = kNoRevision;
+  bool store_quiet_ = false;
 };
 
 // The text of the exception report: the heading (language string 20), two CRs,

@@ -1,5 +1,7 @@
 #include "engine/payload.h"
 
+#include "engine/ascii.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -10,7 +12,7 @@ namespace {
 
 std::string upper(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : out) c = AsciiUpper(c);
   return out;
 }
 
@@ -182,7 +184,7 @@ int compare_upper(std::string_view upper_key, std::string_view key) {
   size_t n = std::min(upper_key.size(), key.size());
   for (size_t i = 0; i < n; ++i) {
     unsigned char a = static_cast<unsigned char>(upper_key[i]);
-    unsigned char b = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(key[i])));
+    unsigned char b = static_cast<unsigned char>(AsciiUpper(key[i]));
     if (a != b) return a < b ? -1 : 1;
   }
   return upper_key.size() < key.size() ? -1 : upper_key.size() > key.size() ? 1 : 0;
@@ -197,14 +199,19 @@ const std::pair<std::string, size_t>* find_key(const Index& index, std::string_v
 }  // namespace
 
 std::string ParameterLists::parameter(std::string_view key, int n) const {
-  for (const Indexed& list : lists_) {
-    if (const auto* hit = find_key(list.index, key)) {
-      size_t pos = hit->second + static_cast<size_t>(n);
-      if (n < 0 || pos >= list.lines->size()) return {};
-      return (*list.lines)[pos];
-    }
-  }
+  return parameter(find(key), n);
+}
+
+ParameterLists::Block ParameterLists::find(std::string_view key) const {
+  for (const Indexed& list : lists_)
+    if (const auto* hit = find_key(list.index, key)) return {list.lines, hit->second};
   return {};
+}
+
+std::string ParameterLists::parameter(const Block& block, int n) {
+  if (!block.lines || n < 0) return {};
+  const size_t pos = block.position + static_cast<size_t>(n);
+  return pos < block.lines->size() ? (*block.lines)[pos] : std::string();
 }
 
 bool ParameterLists::has_key(std::string_view key) const {

@@ -72,6 +72,16 @@ class ParameterLists {
   std::string parameter(std::string_view key, int n) const;
   bool has_key(std::string_view key) const;
 
+  // Where a statement's parameter block starts, found once and read many times
+  // (the executor resolves every statement before the run). lines is null when
+  // no list holds the key.
+  struct Block {
+    const StringList* lines = nullptr;
+    size_t position = 0;
+  };
+  Block find(std::string_view key) const;
+  static std::string parameter(const Block& block, int n);
+
  private:
   struct Indexed {
     const StringList* lines;

@@ -109,6 +109,7 @@ bool TVariableManager::NameEqual::operator()(std::string_view a, std::string_vie
 
 void TVariableManager::SetLocked(std::string_view name, std::string_view value) {
   if (name.empty()) return;
+  Touch();
   auto it = map_.find(name);
   if (it != map_.end())
     it->second.assign(value);
@@ -150,6 +151,7 @@ bool TVariableManager::TryGet(std::string_view name, std::string& out) const {
 
 void TVariableManager::Clear() {
   Lock lock(mutex_);
+  Touch();
   map_.clear();
 }
 
@@ -172,6 +174,7 @@ size_t TVariableManager::ExportPairs(std::vector<std::string>& list) const {
 void TVariableManager::ReplaceAll(std::string_view comma_text) {
   std::vector<std::string> entries = SplitCommaText(comma_text);
   Lock lock(mutex_);
+  Touch();
   map_.clear();
   for (size_t i = 0; i < entries.size(); i += 2)
     SetLocked(entries[i], i + 1 < entries.size() ? std::string_view(entries[i + 1]) : std::string_view());
@@ -325,6 +328,7 @@ bool TVariableManager::AssignLocked(std::string_view name, std::string_view valu
     DeclareOrAssignLocked(name, value, context);
     return true;
   }
+  Touch();
   if (IsSelfReference(name, value))
     it->second.clear();
   else

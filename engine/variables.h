@@ -3,7 +3,9 @@
 // every operation; it is the lock that the main thread and all workers share.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -113,6 +115,9 @@ class TVariableManager {
   // Whether an assignment of this name with this context would be dropped now.
   bool IsProtected(std::string_view name, std::string_view context) const;
 
+  // Counts every change to the store (any name, any thread). Two equal readings
+  // mean nothing was written in between, so cached copies of values are current.
+  uint64_t Revision() const { return revision_.load(std::memory_order_acquire); }
   // For read-modify-write sequences that must not interleave with workers.
   std::recursive_mutex& Mutex() const { return mutex_; }
 
@@ -134,8 +139,10 @@ class TVariableManager {
   void DeclareOrAssignLocked(std::string_view name, std::string_view value, std::string_view context);
   bool AssignLocked(std::string_view name, std::string_view value, std::string_view context);
 
+  void Touch() { revision_.fetch_add(1, std::memory_order_acq_rel); }
   mutable std::recursive_mutex mutex_;
   Map map_;
+  std::atomic<uint64_t> revision_{0};
   bool silent_ = false;
   std::vector<std::string> command_line_;
   mutable std::string pending_;  // expansion scratch, guarded by mutex_

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <deque>
 #include <map>
 #include <stdexcept>
@@ -345,6 +347,19 @@ TEST_F(ExecutorTest, TimeoutFallsBackToTenSeconds) {
 TEST_F(ExecutorTest, AbortMirrorsTheCancelFlagBeforeEachStatement) {
   RunResult r = Run({Log("$ABORT$"), Set("OXLE_IsCancelled", "true"), Log("$ABORT$")}, {{"ABORT", "x"}});
   EXPECT_EQ(r.log, "FALSE,TRUE");
+}
+
+// The mirror is skipped while no variable changes, so writes that bypass "Set
+// Variable" (a worker thread, a command) and the script's own ABORT must still
+// be seen before the next statement.
+TEST_F(ExecutorTest, AbortMirrorSeesWritesFromOtherThreadsAndOverridesTheScript) {
+  table_.register_command("Cancel From Worker", [](Statement& s) {
+    std::thread worker([&vars = s.vars()] { vars.Define("OXLE_IsCancelled", "TRUE"); });
+    worker.join();
+  });
+  RunResult r = Run({Log("$ABORT$"), Log("$ABORT$"), Set("ABORT", "mine"), Log("$ABORT$"),
+                     {"Cancel From Worker", {}}, Log("$ABORT$"), Log("$ABORT$")});
+  EXPECT_EQ(r.log, "FALSE,FALSE,FALSE,TRUE,TRUE");
 }
 
 TEST_F(ExecutorTest, SetVariableUsesTheTranslation) {

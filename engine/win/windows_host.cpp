@@ -47,6 +47,13 @@ void WindowsHost::pump_messages() {
 }
 
 void WindowsHost::before_statement(Executor& executor) {
+  // DATE and TIME change with the clock's seconds; everything else here follows
+  // variables, which have not changed when the store is quiet.
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t second = ((uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) / 10'000'000u;
+  if (executor.store_quiet() && second == refreshed_second_) return;
+  refreshed_second_ = second;
   TVariableManager& vars = executor.vars();
   apply_cache_override(vars);
   vars.DeclareOrAssign("DATE", short_date_text(), kContextInitialization);

@@ -2,6 +2,8 @@
 // need the system, the exception report and ExitScript.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 
 #include "engine/executor.h"
@@ -36,6 +38,8 @@ class WindowsHost : public ExecutorHost {
   std::string program_path_;
   std::string marker_;
   std::string last_override_;
+  // The wall-clock second of the last DATE/TIME refresh.
+  uint64_t refreshed_second_ = ~uint64_t{0};
   std::string last_language_;
   // Cache-root look-ups are costly: remembered per (all users, override) input.
   std::string cached_root_key_;
