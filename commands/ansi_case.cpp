@@ -1,12 +1,13 @@
 #include "commands/ansi_case.h"
 
+#include "commands/platform_hooks.h"
+
 namespace qel::commands {
 
 namespace {
 unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
-}  // namespace
 
-char AnsiUpper(char c) {
+char Cp1252Upper(char c) {
   const unsigned char b = Byte(c);
   if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
   if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 32);
@@ -19,7 +20,7 @@ char AnsiUpper(char c) {
   }
 }
 
-char AnsiLower(char c) {
+char Cp1252Lower(char c) {
   const unsigned char b = Byte(c);
   if (b >= 'A' && b <= 'Z') return static_cast<char>(b + 32);
   if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<char>(b + 32);
@@ -32,16 +33,21 @@ char AnsiLower(char c) {
   }
 }
 
-std::string AnsiUpperText(std::string_view text) {
+std::string ConvertCase(std::string_view text, bool upper) {
   std::string out(text);
-  for (char& c : out) c = AnsiUpper(c);
+  if (const auto system_case = PlatformHooks().ansi_case) {
+    system_case(out, upper);
+    return out;
+  }
+  for (char& c : out) c = upper ? Cp1252Upper(c) : Cp1252Lower(c);
   return out;
 }
 
-std::string AnsiLowerText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = AnsiLower(c);
-  return out;
-}
+}  // namespace
+
+char AnsiUpper(char c) { return ConvertCase(std::string_view(&c, 1), true)[0]; }
+char AnsiLower(char c) { return ConvertCase(std::string_view(&c, 1), false)[0]; }
+std::string AnsiUpperText(std::string_view text) { return ConvertCase(text, true); }
+std::string AnsiLowerText(std::string_view text) { return ConvertCase(text, false); }
 
 }  // namespace qel::commands

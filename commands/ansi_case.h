@@ -1,5 +1,7 @@
-// Upper and lower case of 8-bit ANSI (Windows-1252) text: ASCII letters and
-// the Latin-1 letters À-Þ / à-þ (except × and ÷), plus Š/š, Œ/œ, Ž/ž and Ÿ/ÿ.
+// Upper and lower case of 8-bit ANSI text under the system's ANSI code page
+// when the platform supplies it (PlatformHooks().ansi_case); otherwise the
+// Windows-1252 rules: ASCII letters and the Latin-1 letters À-Þ / à-þ (except
+// × and ÷), plus Š/š, Œ/œ, Ž/ž and Ÿ/ÿ.
 #pragma once
 
 #include <string>

@@ -24,6 +24,9 @@ struct Platform {
   std::string (*short_path)(const std::string& path) = [](const std::string&) { return std::string(); };
   // GetTempFileNameA(folder, "qel", 0): creates the file; "" on failure.
   std::string (*create_temp_file)(const std::string& folder) = [](const std::string&) { return std::string(); };
+  // Upper or lower case in place under the system's ANSI code page
+  // (CharUpperBuffA / CharLowerBuffA); null: the Windows-1252 rules.
+  void (*ansi_case)(std::string& text, bool upper) = nullptr;
 };
 
 Platform& PlatformHooks();

@@ -25,10 +25,11 @@ struct RunScriptArgs {
 
 using RunScriptHandler = void (*)(const RunScriptArgs& args);
 
-// Registers the engine's RunScript. The engine's Windows start-up library does this
-// from a static initializer; qelstub links that library whole, so the initializer
-// is kept. The last registration wins; nullptr removes it.
+// Registers the engine's RunScript. The last registration wins; nullptr removes it.
 void set_run_script_handler(RunScriptHandler handler);
+// Registers handler unless one is already registered (test variants of the stub
+// register their own before WinMain installs the engine's).
+void set_default_run_script_handler(RunScriptHandler handler);
 RunScriptHandler run_script_handler();
 
 // Calls the registered handler; without one the script is not run (nothing happens).

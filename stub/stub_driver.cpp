@@ -16,6 +16,7 @@
 #include "lang/language_strings.h"
 #include "stub/dialog_preloader.h"
 #include "stub/pe_image.h"
+#include "stub/start_windows.h"
 #include "stub/win_files.h"
 
 namespace qel {
@@ -37,8 +38,8 @@ std::u16string ansi_to_utf16(std::string_view text) {
   return out;
 }
 
-void show_error(const ProcessState& state, const std::string& text) {
-  if (!state.silent) MessageBoxA(nullptr, text.c_str(), kStubCaption, MB_OK | MB_ICONERROR);
+void show_error(const ProcessState& state, const std::string& text, HWND owner = nullptr) {
+  if (!state.silent) MessageBoxA(owner, text.c_str(), kStubCaption, MB_OK | MB_ICONERROR);
 }
 
 // The module image end as stored in its file, from the mapped headers.
@@ -127,13 +128,13 @@ void copy_beside_package(const ProcessState& state, const char* extension) {
 enum class Outcome { kContinue, kEndNow };
 
 // Steps from the payload check to the "Free" step. Throws on unexpected failures.
-Outcome prepare_and_run(ProcessState& state) {
+Outcome prepare_and_run(ProcessState& state, stub::StartWindows& windows) {
   trace("    <StubSize>");
   const uint64_t stub_size = module_image_end(GetModuleHandleA(nullptr));
   if (stub_size == 0) throw std::runtime_error("Cannot read the program's image header");
   const uint64_t size = file_size(state.program_path);
   if (size <= stub_size) {
-    show_error(state, "For internal use only");
+    show_error(state, "For internal use only", windows.owner());
     state.exit_code = kExitNoPayload;
     return Outcome::kEndNow;
   }
@@ -157,18 +158,19 @@ Outcome prepare_and_run(ProcessState& state) {
 
   trace("    <ExtractArchive>");
   if (!stub::file_exists(state.resource_archive)) {
-    show_error(state, lang_string(2));
+    show_error(state, lang_string(2), windows.owner());
     state.exit_code = kExitNoResources;
     return Outcome::kEndNow;
   }
   std::string error;
   if (!archive::Extract(state.resource_archive, "", state.support_folder, nullptr, nullptr, error,
                         /*overwrite=*/true, /*keep_paths=*/true)) {
-    show_error(state, lang_string(3));
+    show_error(state, lang_string(3), windows.owner());
     state.exit_code = kExitExtractFailed;
     return Outcome::kEndNow;
   }
   trace("    </ExtractArchive>");
+  windows.reload_logo();
 
   trace("    <ResourcePath>");
   copy_beside_package(state, ".msi");
@@ -177,12 +179,16 @@ Outcome prepare_and_run(ProcessState& state) {
   state.data_folder = state.stub_folder + "data\\";
 
   trace("    <Dialogs>");
+  const std::vector<size_t> dialogs = enabled_display_dialogs(state.payload);
+  windows.begin_dialogs(static_cast<int>(dialogs.size()));
   prepare_dialog_host(state.support_folder);
-  for (size_t index : enabled_display_dialogs(state.payload)) {
+  for (size_t index : dialogs) {
     const std::string name = state.parameter_lists.parameter(state.payload.keys.at(index), 1);
     create_dialog_form(state.support_folder + name + ".dfm", std::to_string(index));
+    windows.dialog_loaded();
   }
   trace("    </Dialogs>");
+  windows.close();
   trace("  </SetupSplash>");
 
   trace("  <RunScript>");
@@ -236,10 +242,16 @@ int run_stub() {
   state.support_folder = stub::create_support_folder(state.temp_folder);
   trace("    </SupportDir>");
   trace("  <SetupSplash>");
-  // The splash and initialization windows are not created yet: nothing is shown here.
+  stub::StartWindows windows;
+  if (!state.silent && !state.windows_suppressed) windows.open(state.stub_folder, state.support_folder);
 
   try {
-    if (prepare_and_run(state) == Outcome::kEndNow) return state.exit_code;
+    if (prepare_and_run(state, windows) == Outcome::kEndNow) {
+      // The support folder stays behind empty: only the logo that the
+      // initialization window wrote into it is taken back.
+      if (windows.is_open()) DeleteFileA((state.support_folder + stub::kLogoFileName).c_str());
+      return state.exit_code;
+    }
   } catch (const std::exception& e) {
     state.exit_code = kExitException;
     show_error(state, lang_string(5) + e.what());

@@ -246,6 +246,7 @@ std::optional<LRESULT> TPoolTemplate::on_message(HWND h, UINT msg, WPARAM wp, LP
 void TPoolTemplate::on_show() {
   HMENU menu = GetSystemMenu(hwnd(), FALSE);
   if (menu) EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  if (dialog_host().hooks.shown) dialog_host().hooks.shown(*this);
   for (Component* c : form().components()) {
     if (!EqualsNoCase(c->class_name(), "TEdit") || !c->hwnd()) continue;
     std::string hint = get_property(*c, "Hint").value_or("");
@@ -445,6 +446,7 @@ void DialogHost::unload_all() {
   current_ = nullptr;
   current_window_ = nullptr;
   shown_key_.clear();
+  if (hooks.unloaded) hooks.unloaded();
 }
 
 DisplayDialogResult run_display_dialog(size_t statement_index, const std::vector<std::string>& parameters,

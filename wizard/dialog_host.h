@@ -73,6 +73,9 @@ struct DialogHooks {
   // Starts the Windows Installer worker and waits for it (silent mode).
   std::function<void()> run_worker;
   std::function<bool()> silent;  // default: the variable store's silent flag
+  // Each time a page becomes visible (FormShow), and after all pages were unloaded.
+  std::function<void(TPoolTemplate& page)> shown;
+  std::function<void()> unloaded;
 };
 
 class DialogHost {

@@ -4,9 +4,11 @@
 
 #include "commands/win/proc_address.h"
 
+#include "commands/actions/win/action_commands.h"
 #include "commands/catalogue.h"
 #include "commands/platform_hooks.h"
 #include "commands/win/system_queries.h"
+#include "native/win/native_model_handlers.h"
 
 namespace qel::commands {
 
@@ -78,11 +80,17 @@ void InstallWindowsPlatform() {
   platform.find_file_name = FindFileName;
   platform.short_path = ShortPath;
   platform.create_temp_file = CreateTempFile;
+  platform.ansi_case = [](std::string& text, bool upper) {
+    if (text.empty()) return;
+    (upper ? CharUpperBuffA : CharLowerBuffA)(text.data(), static_cast<DWORD>(text.size()));
+  };
 }
 
 void AddAllCommandHandlers() {
   AddPortableCommandHandlers();
   AddSystemQueryHandlers();
+  actions::AddActionCommands();
+  native::AddNativeModelHandlers();
 }
 
 }  // namespace qel::commands

@@ -1,4 +1,6 @@
 // RunScript: the engine start-up, the statement loop and the end of the run.
+#include "engine/win/run_script_win.h"
+
 #include <windows.h>
 
 #include <exception>
@@ -123,12 +125,8 @@ void run_script_windows(const RunScriptArgs& args) {
   if (source_media_removed(exe_folder)) finish_after_media_removed(state.exit_code);
 }
 
-// qelstub links this library whole, so this registration is kept.
-const bool registered = [] {
-  set_run_script_handler(&run_script_windows);
-  return true;
-}();
-
 }  // namespace
+
+void InstallWindowsRunScript() { set_default_run_script_handler(&run_script_windows); }
 
 }  // namespace qel::engine_win

@@ -62,6 +62,42 @@ def build_setup(env, workdir, script_text, files=None, target="win64"):
     return exes[0]
 
 
+def build_setup_from(env, script_path, outdir, target="win64"):
+    """Builds an existing script (with its files beside it) into outdir and
+    returns the path of the setup program."""
+    outdir = Path(outdir)
+    if outdir.exists():
+        shutil.rmtree(outdir)
+    result = subprocess.run(
+        [env.qelbuild, str(script_path), "-o", str(outdir), "--target", target, "--dist", env.dist],
+        capture_output=True, text=True)
+    if result.returncode != 0:
+        raise RuntimeError("qelbuild failed (%d):\n%s%s" % (result.returncode, result.stdout, result.stderr))
+    exes = [p for p in outdir.iterdir() if p.suffix.lower() == ".exe"]
+    if len(exes) != 1:
+        raise RuntimeError("qelbuild wrote %d programs into %s" % (len(exes), outdir))
+    return exes[0]
+
+
+def split_command_line(line):
+    """Splits a Windows command line into its program and the arguments."""
+    parts, current, quoted, started = [], "", False, False
+    for ch in line:
+        if ch == '"':
+            quoted = not quoted
+            started = True
+        elif ch in " \t" and not quoted:
+            if started:
+                parts.append(current)
+            current, started = "", False
+        else:
+            current += ch
+            started = True
+    if started:
+        parts.append(current)
+    return parts
+
+
 # ----------------------------------------------------------------- registry
 
 
@@ -417,10 +453,12 @@ class Prefix:
     # --- files and snapshots
 
     def read_trace(self, windows_path):
-        raw = self.c(windows_path).read_bytes()
-        if raw[:2] == b"\xff\xfe":
-            return raw[2:].decode("utf-16-le", errors="replace").replace("\r\n", "\n")
-        return raw.decode("latin-1").replace("\r\n", "\n")
+        """The trace log as text ("" when it was not written): UTF-16 (with or
+        without its byte-order mark) or 8-bit."""
+        path = self.c(windows_path)
+        if not path.exists():
+            return ""
+        return utf16_file_text(path).replace("\r\n", "\n")
 
     def snapshot(self, paths=(), keys=(), views=(64, 32)):
         files = {}
@@ -473,9 +511,13 @@ def _case_insensitive_child(path, name):
 
 
 def utf16_file_text(path):
+    """A text file written as UTF-16LE (byte-order mark optional) or as 8-bit text."""
     raw = Path(path).read_bytes()
     if raw[:2] == b"\xff\xfe":
-        return raw[2:].decode("utf-16-le")
+        return raw[2:].decode("utf-16-le", errors="replace")
+    odd = raw[1::2]
+    if len(raw) >= 4 and odd.count(0) > len(odd) * 0.9:
+        return raw.decode("utf-16-le", errors="replace")
     return raw.decode("latin-1")
 
 

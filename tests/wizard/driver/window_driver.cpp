@@ -12,11 +12,21 @@
 //   is-enabled TITLE CONTROL              prints 1 or 0
 //   answer-msgbox IDYES|IDNO|IDOK|IDCANCEL [timeout-ms]   prints the box's text
 //   wait-pid PID [timeout-ms]             prints the exit code
+//   get-rect TITLE [CONTROL]              screen rectangle: left top right bottom
+//   move TITLE X Y                        moves the window (size kept)
+//   progress TITLE CONTROL                a progress bar's position, minimum and maximum
+//   style TITLE CONTROL                   the control's window style in hex
+//   sys-command TITLE minimize|close      WM_SYSCOMMAND, posted
+//   start-windows [timeout-ms]            prints "watching", waits for the setup's initialization window, prints
+//                                         "splash L T R B" (when shown) and "init L T R B", then
+//                                         "gone" once both have disappeared
 //
-// TITLE is matched exactly, or as a substring when it starts with "~".
+// TITLE is matched exactly, or as a substring when it starts with "~", or
+// names the window class when it starts with "class:".
 // CONTROL is the control's text (with or without "&"), "#ID", "@N" (N-th
 // visible control in window order) or "CLASS@N" (N-th visible control of a class).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +60,7 @@ std::string without_ampersand(const std::string& s) {
 }
 
 bool title_matches(HWND h, const std::string& title) {
+  if (title.rfind("class:", 0) == 0) return class_of(h) == title.substr(6);
   std::string t = text_of(h);
   if (!title.empty() && title[0] == '~') return t.find(title.substr(1)) != std::string::npos;
   return t == title;
@@ -156,6 +167,22 @@ int main(int argc, char** argv) {
     std::printf("%lu\n", code);
     return 0;
   }
+  if (cmd == "start-windows") {
+    DWORD timeout = timeout_at(2);
+    std::printf("watching\n");  // the caller may start the setup now
+    std::fflush(stdout);
+    HWND init = wait_top("class:TSetupInit", timeout);
+    if (!init) return std::fprintf(stderr, "no initialization window\n"), 1;
+    HWND splash = find_top("class:TSetupSplash");
+    RECT r;
+    if (splash && GetWindowRect(splash, &r)) std::printf("splash %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    GetWindowRect(init, &r);
+    std::printf("init %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    std::fflush(stdout);
+    bool gone = poll(timeout, [] { return !find_top("class:TSetupInit") && !find_top("class:TSetupSplash"); });
+    std::printf("%s\n", gone ? "gone" : "still shown");
+    return gone ? 0 : 1;
+  }
   if (cmd == "answer-msgbox") {
     std::string which = arg(2);
     int id = which == "IDYES" ? IDYES : which == "IDNO" ? IDNO : which == "IDOK" ? IDOK : which == "IDCANCEL" ? IDCANCEL : 0;
@@ -190,6 +217,27 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  auto print_rect = [](HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  };
+  if (cmd == "get-rect" && argc == 3) {
+    print_rect(top);
+    return 0;
+  }
+  if (cmd == "move") {
+    if (argc < 5) return usage();
+    SetWindowPos(top, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
+  if (cmd == "sys-command") {
+    std::string what = arg(3);
+    WPARAM code = what == "minimize" ? SC_MINIMIZE : what == "close" ? SC_CLOSE : 0;
+    if (!code) return usage();
+    PostMessageA(top, WM_SYSCOMMAND, code, 0);
+    return 0;
+  }
   if (argc < 4) return usage();
   HWND control = nullptr;
   if (cmd == "wait-control") {
@@ -197,6 +245,20 @@ int main(int argc, char** argv) {
   }
   control = find_control(top, arg(3));
   if (!control) return std::fprintf(stderr, "no control '%s' in '%s'\n", arg(3).c_str(), arg(2).c_str()), 1;
+  if (cmd == "get-rect") {
+    print_rect(control);
+    return 0;
+  }
+  if (cmd == "progress") {
+    std::printf("%d %d %d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)),
+                static_cast<int>(SendMessageA(control, PBM_GETRANGE, TRUE, 0)),
+                static_cast<int>(SendMessageA(control, PBM_GETRANGE, FALSE, 0)));
+    return 0;
+  }
+  if (cmd == "style") {
+    std::printf("%lx\n", static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)));
+    return 0;
+  }
   if (cmd == "get-text") {
     std::printf("%s\n", text_of(control).c_str());
     return 0;
