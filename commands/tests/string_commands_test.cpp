@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "commands/bitness.h"
@@ -88,8 +89,12 @@ TEST(Set64BitModeCommand, ExactTrueOnlyAndLastWins) {
 class TextFileCommands : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Test programs run in parallel (and each test in a process of its own),
+    // so the folder name must not repeat across processes.
+    std::random_device random;
     dir_ = std::filesystem::temp_directory_path() /
-           ("qel_text_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+           ("qel_text_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+            std::to_string(random()) + std::to_string(random()));
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override {
