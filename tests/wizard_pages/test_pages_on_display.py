@@ -35,6 +35,10 @@ pages\progress.dfm.qelf
 pages\ballast.bin
 
 [Script]
+;; The page titles below are matched exactly: no " - Oakhollow Wizard" branding.
+Set Variable
+  | OXLELOGO
+  | TRUE
 Display Dialog
   | choice
   | R1
